@@ -8,6 +8,7 @@
 #include <string>
 
 #include "pop3.h"
+#include "smtp.h"
 
 namespace mirte::mail {
 
@@ -16,11 +17,17 @@ struct LibraryState {
   int init_count = 0;
   int next_handle = 0;
   std::map<int, std::unique_ptr<Pop3Session>> sessions;
+  // The SMTP session of the last send, kept for the next one to the same
+  // server while the library is initialised.
+  std::unique_ptr<SmtpSession> smtp;
+  std::string smtp_host;
+  int smtp_port = 0;
   bool has_login = false;
   std::string user;
   std::string password;
 
   void ForgetLogin();
+  void CloseSmtp();
 };
 
 LibraryState& State();

@@ -319,6 +319,10 @@ bool Connection::ReadDotTerminated(std::string* out, size_t max_bytes,
   }
 }
 
+bool Connection::LocalAddress(sockaddr* address, unsigned int* length) const {
+  return ::getsockname(fd_, address, length) == 0;
+}
+
 bool Connection::Write(std::string_view bytes) {
   auto deadline = Deadline();
   while (!bytes.empty()) {

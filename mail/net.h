@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include <sys/socket.h>
+
 typedef struct ssl_st SSL;
 
 namespace mirte::mail {
@@ -51,6 +53,9 @@ class Connection {
   bool ReadDotTerminated(std::string* out, size_t max_bytes, bool* truncated);
 
   bool Write(std::string_view bytes);
+
+  // The address of our end of the connection.
+  bool LocalAddress(::sockaddr* address, unsigned int* length) const;
 
   bool is_tls() const { return ssl_ != nullptr; }
   NetError error() const { return error_; }

@@ -35,6 +35,11 @@ void LibraryState::ForgetLogin() {
   has_login = false;
 }
 
+void LibraryState::CloseSmtp() {
+  if (smtp) smtp->Quit();
+  smtp.reset();
+}
+
 LibraryState& State() {
   static LibraryState state;
   return state;
@@ -62,6 +67,7 @@ int NMailEndWinSock() {
   if (s.init_count == 0) {
     for (auto& [handle, session] : s.sessions) session->Quit();
     s.sessions.clear();
+    s.CloseSmtp();
     s.ForgetLogin();
     mirte::mail::ReleaseTls();
   }

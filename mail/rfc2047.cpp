@@ -83,6 +83,23 @@ std::string Unfold(std::string_view raw) {
 
 }  // namespace
 
+std::string EncodeBase64(std::string_view data) {
+  static const char kAlphabet[] =
+      "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+  std::string out;
+  out.reserve((data.size() + 2) / 3 * 4);
+  for (size_t i = 0; i < data.size(); i += 3) {
+    uint32_t v = uint32_t(uint8_t(data[i])) << 16;
+    if (i + 1 < data.size()) v |= uint32_t(uint8_t(data[i + 1])) << 8;
+    if (i + 2 < data.size()) v |= uint8_t(data[i + 2]);
+    out += kAlphabet[v >> 18];
+    out += kAlphabet[(v >> 12) & 63];
+    out += i + 1 < data.size() ? kAlphabet[(v >> 6) & 63] : '=';
+    out += i + 2 < data.size() ? kAlphabet[v & 63] : '=';
+  }
+  return out;
+}
+
 std::string DecodeBase64(std::string_view text) {
   std::string out;
   out.reserve(text.size() * 3 / 4);

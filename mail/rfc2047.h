@@ -14,6 +14,9 @@ namespace mirte::mail {
 // spaces, so the result is one line without zero bytes.
 std::string DecodeHeaderText(std::string_view raw);
 
+// Encodes base64 (RFC 4648), padded, on one line.
+std::string EncodeBase64(std::string_view data);
+
 // Decodes base64, skipping characters outside the alphabet and padding
 // wherever it stands.
 std::string DecodeBase64(std::string_view text);

@@ -147,6 +147,19 @@ remote ::1 {{
                MAIL_UID=uid, MAIL_GID=gid, POP3_PASSWORD=PASSWORD)
 
 
+def start_smtp(d, env):
+    ports = [free_port() for _ in range(3)]
+    log = open(f"{d}/smtp.log", "w")
+    subprocess.Popen(["/usr/bin/python3",
+                      os.path.join(os.path.dirname(os.path.abspath(__file__)),
+                                   "smtp_capture_server.py"), d] + [str(p) for p in ports],
+                     stdout=log, stderr=log, stdin=subprocess.DEVNULL,
+                     start_new_session=True)
+    if not all(wait_for_port(p) for p in ports):
+        raise SystemExit("the SMTP server did not start; see " + d + "/smtp.log")
+    env.update(SMTP_PORT=ports[0], SMTPS_PORT=ports[1], SUBMISSION_PORT=ports[2])
+
+
 def start(d):
     d = os.path.abspath(d)
     stop(d)
@@ -156,6 +169,7 @@ def start(d):
     make_certificates(d)
     env = {"DIR": d, "CA_FILE": f"{d}/ca.crt", "OTHER_CA_FILE": f"{d}/other-ca.crt"}
     start_dovecot(d, env)
+    start_smtp(d, env)
     with open(f"{d}/servers.env", "w") as f:
         for k, v in env.items():
             f.write(f"{k}={v}\n")
