@@ -172,18 +172,6 @@ std::string FoldBase64(const std::string& b64) {
 
 }  // namespace
 
-bool IsSafeAddress(std::string_view address) {
-  size_t at = address.rfind('@');
-  if (at == std::string_view::npos || at == 0 || at + 1 == address.size()) return false;
-  for (unsigned char c : address) {
-    if (c <= 0x20 || c >= 0x7F) return false;
-    if (std::string_view("<>()[]\\,;:\"").find(static_cast<char>(c)) != std::string_view::npos) {
-      return false;
-    }
-  }
-  return address.find('@') == at;
-}
-
 bool Cp932ToIso2022Jp(std::string_view cp932, std::string* jis) {
   thread_local IconvConverter to_jis("ISO-2022-JP", "UTF-8",
                                      IconvConverter::SourceUnit::kUtf8);

@@ -8,19 +8,13 @@
 
 namespace mirte::mail {
 
-// Whether `address` is safe to hand to an SMTP server and to put into a
-// header: a local part and a domain around one "@", printable ASCII only,
-// none of the characters that end or quote an address (blanks, angle
-// brackets, commas, quotes, parentheses...).
-bool IsSafeAddress(std::string_view address);
-
 // The message text (headers, blank line, body; CR LF line ends; no
 // dot-stuffing) of a reply from `from` to `to` with the CP932 `subject` and
 // `body`. Text that converts to ISO-2022-JP without loss is sent so; other
 // text (CP932's own characters such as ① ㈱) as UTF-8. The subject becomes
 // RFC 2047 encoded-words folded within 78 columns. The reply declares itself
 // automatic (Auto-Submitted, X-Auto-Response-Suppress). Both addresses must
-// have passed IsSafeAddress.
+// have passed IsSafeAddress (address.h).
 std::string ComposeReply(std::string_view from, std::string_view to,
                          std::string_view subject, std::string_view body,
                          std::time_t now);

@@ -1,6 +1,7 @@
 // The library's SMTP functions.
 #include <ctime>
 
+#include "address.h"
 #include "compose.h"
 #include "library_state.h"
 #include "nmail.h"

@@ -1,5 +1,7 @@
 #include "penwick_doc.h"
 
+#include <sys/stat.h>
+
 #include <cstring>
 
 #include "file_replace.h"
@@ -14,6 +16,18 @@ bool CPenwickDoc::OnNewDocument() {
   m_strTitle = Cp932("ミルテ");
   m_bSettingsMode = 1;
   LoadFile(kSettingsFileName);
+  // The records of earlier runs, so that no message is answered twice after
+  // a restart. Read once: later re-initialisations keep the records in
+  // memory, which every cycle has saved.
+  if (!m_bRecordsRead) {
+    m_bRecordsRead = true;
+    struct stat st;
+    if (::stat(kRecordsFileName, &st) == 0) {
+      m_bSettingsMode = 0;
+      LoadFile(kRecordsFileName);
+      m_bSettingsMode = 1;
+    }
+  }
   return true;
 }
 

@@ -28,7 +28,8 @@ class CPenwickDoc {
 
   // Initialisation of a new document: title "ミルテ", settings mode, and the
   // settings read from "MyData.dat" (a missing file leaves the defaults after
-  // its message). The records in memory are kept.
+  // its message). The first initialisation also reads the records from
+  // "RvData.dat" when it exists; later ones keep the records in memory.
   virtual bool OnNewDocument();
 
   // Writes the document to `ar` or reads it from `ar`, as the archive's
@@ -102,6 +103,7 @@ class CPenwickDoc {
 
   MessagePort& m_port;
   std::string m_strTitle;
+  bool m_bRecordsRead = false;
 
   std::string m_strReplySubject;
   std::string m_strReplyBody;

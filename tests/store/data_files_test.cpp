@@ -300,6 +300,33 @@ TEST_F(DataFilesTest, NewDocumentReadsSettingsAndKeepsRecords) {
   EXPECT_EQ(ReadFile("check.dat").size(), 36u);
 }
 
+TEST_F(DataFilesTest, FirstInitialisationReadsTheRecordsOfEarlierRuns) {
+  doc_.SaveFile("MyData.dat");
+  WriteFile("RvData.dat", Hex("01 00 00 00 03 61 62 63 01 78 0A 00 00 00 11"));
+  CPenwickDoc doc(port_);
+  EXPECT_TRUE(doc.OnNewDocument());
+  EXPECT_TRUE(port_.messages.empty());
+  EXPECT_EQ(doc.m_aFrom, std::vector<std::string>{"abc"});
+  EXPECT_EQ(doc.m_aFlags, std::vector<uint8_t>{0x11});
+  EXPECT_EQ(doc.GetRecordCount(), 1);
+  // Settings mode afterwards: a save writes the settings.
+  doc.SaveFile("check.dat");
+  EXPECT_EQ(ReadFile("check.dat"), kDefaultSettings);
+
+  // Later initialisations keep the records in memory.
+  doc.m_aFrom[0] = "changed";
+  doc.OnNewDocument();
+  EXPECT_EQ(doc.m_aFrom[0], "changed");
+
+  // A damaged records file is reported once; what was read stays.
+  WriteFile("RvData.dat", Hex("03 00 00 00 03 61 62 63 01 78 0A 00 00 00 11 03 64"));
+  CPenwickDoc damaged(port_);
+  damaged.OnNewDocument();
+  EXPECT_EQ(port_.Texts(), std::vector<std::string>{"保存エラー？"});
+  EXPECT_EQ(damaged.m_aFrom, std::vector<std::string>{"abc"});
+  EXPECT_EQ(damaged.m_aFlags.size(), 1u);
+}
+
 TEST_F(DataFilesTest, PasswordsRoundTripThroughTheFile) {
   for (const std::string& password :
        {std::string(), std::string("s3cret"), std::string(255, 'p'),
