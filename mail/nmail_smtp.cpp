@@ -23,10 +23,13 @@ mirte::mail::SmtpSession* SessionFor(mirte::mail::LibraryState& s, const char* h
     s.smtp_host = host;
     s.smtp_port = port;
   }
-  // A log-in made since the session began is used too.
+  // A log-in made since the session began is used too. A server that
+  // offers AUTH without needing it may refuse the mailbox's log-in: the
+  // message is then tried without, and a server that does need it says so
+  // at MAIL FROM (530).
   if (s.smtp->offers_auth() && s.has_login) {
     *result = s.smtp->Authenticate(s.user, s.password);
-    if (*result != NMAIL_SUCCESS) {
+    if (*result != NMAIL_SUCCESS && *result != NMAIL_ERR_AUTH) {
       s.CloseSmtp();
       return nullptr;
     }

@@ -153,6 +153,7 @@ std::unique_ptr<SmtpSession> SmtpSession::Connect(const std::string& host, int p
 
 int SmtpSession::Authenticate(const std::string& user, const std::string& password) {
   if (authenticated_ || auth_mechanisms_.empty()) return NMAIL_SUCCESS;
+  if (auth_refused_) return NMAIL_ERR_AUTH;
   int code;
   if (auth_mechanisms_.count("PLAIN")) {
     code = Command("AUTH PLAIN " + EncodeBase64(std::string(1, '\0') + user + '\0' + password));
@@ -169,7 +170,7 @@ int SmtpSession::Authenticate(const std::string& user, const std::string& passwo
   }
   if (code == 0) return ConnectionFailure();
   if (code >= 400 && code < 500) return NMAIL_ERR_TEMPORARY;
-  // A refused AUTH LOGIN may leave the server waiting for the next line.
+  auth_refused_ = true;
   return NMAIL_ERR_AUTH;
 }
 

@@ -22,7 +22,8 @@ class SmtpSession {
   ~SmtpSession();
 
   // Authenticates when the server offers AUTH. Returns NMAIL_SUCCESS, or
-  // NMAIL_ERR_AUTH when the server refused the credentials.
+  // NMAIL_ERR_AUTH when the server refused the credentials (then and on
+  // every later call, without asking again), or a connection failure.
   int Authenticate(const std::string& user, const std::string& password);
   bool offers_auth() const { return !auth_mechanisms_.empty(); }
 
@@ -55,6 +56,7 @@ class SmtpSession {
   bool esmtp_ = false;
   bool broken_ = false;
   bool authenticated_ = false;
+  bool auth_refused_ = false;
   std::unordered_set<std::string> extensions_;
   std::unordered_set<std::string> auth_mechanisms_;
 };
