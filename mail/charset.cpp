@@ -1,6 +1,8 @@
 #include "charset.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 #include <map>
 #include <memory>
 
@@ -60,6 +62,33 @@ void AppendJisPair(std::string& out, unsigned char j1, unsigned char j2) {
   }
   out.push_back(static_cast<char>(s1));
   out.push_back(static_cast<char>(s2));
+}
+
+bool IsAscii(std::string_view bytes) {
+  // Eight bytes at a time: most mail text is plain ASCII.
+  size_t i = 0;
+  for (; i + 8 <= bytes.size(); i += 8) {
+    uint64_t word;
+    std::memcpy(&word, bytes.data() + i, 8);
+    if (word & 0x8080808080808080ull) return false;
+  }
+  for (; i < bytes.size(); ++i) {
+    if (static_cast<unsigned char>(bytes[i]) >= 0x80) return false;
+  }
+  return true;
+}
+
+// Charsets in which ASCII bytes stand for themselves (ISO-2022-JP too, as
+// long as no escape or shift byte occurs).
+bool AsciiStandsForItself(const std::string& cs, std::string_view bytes) {
+  if (cs.rfind("utf-7", 0) == 0 || cs.rfind("utf-16", 0) == 0 || cs.rfind("utf-32", 0) == 0 ||
+      cs.rfind("ucs", 0) == 0 || cs.rfind("unicode", 0) == 0) {
+    return false;
+  }
+  for (char c : bytes) {
+    if (c == 0x1B || c == 0x0E || c == 0x0F) return false;
+  }
+  return true;
 }
 
 }  // namespace
@@ -191,6 +220,7 @@ std::string Iso2022JpToCp932(std::string_view in) {
 }
 
 std::string UndeclaredToCp932(std::string_view bytes) {
+  if (IsAscii(bytes)) return std::string(bytes);
   if (IsValidUtf8(bytes)) return Utf8ToCp932(bytes);
   return std::string(bytes);
 }
@@ -199,6 +229,7 @@ std::string CharsetToCp932(std::string_view bytes, std::string_view charset_name
   std::string cs = Lower(charset_name);
   size_t star = cs.find('*');  // RFC 2231 language suffix
   if (star != std::string::npos) cs.resize(star);
+  if (IsAscii(bytes) && AsciiStandsForItself(cs, bytes)) return std::string(bytes);
   if (IsIso2022Jp(cs)) return Iso2022JpToCp932(bytes);
   if (IsShiftJis(cs)) return std::string(bytes);
   if (IsUtf8Name(cs)) return Utf8ToCp932(bytes);

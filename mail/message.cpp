@@ -147,7 +147,16 @@ std::string DecodedContent(GMimeObject* object) {
 }
 
 // CR LF line ends, no zero bytes.
-std::string NormaliseLines(std::string_view text) {
+std::string NormaliseLines(std::string text) {
+  // Most bodies already are: check before rebuilding.
+  bool clean = text.find('\0') == std::string::npos;
+  for (size_t lf = text.find('\n'); clean && lf != std::string::npos; lf = text.find('\n', lf + 1)) {
+    if (lf == 0 || text[lf - 1] != '\r') clean = false;
+  }
+  for (size_t cr = text.find('\r'); clean && cr != std::string::npos; cr = text.find('\r', cr + 1)) {
+    if (cr + 1 == text.size() || text[cr + 1] != '\n') clean = false;
+  }
+  if (clean) return text;
   std::string out;
   out.reserve(text.size() + text.size() / 32);
   for (size_t i = 0; i < text.size(); ++i) {
@@ -189,20 +198,24 @@ void InitMessageParsing() {
 }
 
 void TrimTrailingBlanks(std::string* text) {
-  // Forward, character by character: a trail byte of a two-byte character
-  // may look like a blank when read backwards.
-  size_t keep = 0;
-  size_t i = 0;
-  const std::string& s = *text;
-  while (i < s.size()) {
-    unsigned char c = static_cast<unsigned char>(s[i]);
-    size_t n = IsCp932LeadByte(c) && i + 1 < s.size() ? 2 : 1;
-    bool blank = n == 1 ? (c == ' ' || c == '\t' || c == '\r' || c == '\n')
-                        : (c == 0x81 && static_cast<unsigned char>(s[i + 1]) == 0x40);
-    i += n;
-    if (!blank) keep = i;
+  std::string& s = *text;
+  auto byte = [&](size_t i) { return static_cast<unsigned char>(s[i]); };
+  for (;;) {
+    // ASCII blanks can never be half of a two-byte character.
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r' ||
+                          s.back() == '\n')) {
+      s.pop_back();
+    }
+    size_t n = s.size();
+    if (n < 2 || byte(n - 2) != 0x81 || byte(n - 1) != 0x40) return;
+    // Whether that 81 opens a character: read forward from the last byte
+    // below 0x40, which can be neither half of a two-byte character.
+    size_t i = n - 2;
+    while (i > 0 && byte(i - 1) >= 0x40) --i;
+    while (i < n - 2) i += IsCp932LeadByte(byte(i)) ? 2 : 1;
+    if (i != n - 2) return;  // the 81 is the second half of a character
+    s.resize(n - 2);
   }
-  text->resize(keep);
 }
 
 bool ParseMessage(std::string_view raw, FetchedMessage* out) {

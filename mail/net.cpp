@@ -14,6 +14,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <algorithm>
 #include <cstring>
 #include <mutex>
 
@@ -281,41 +282,45 @@ bool Connection::ReadDotTerminated(std::string* out, size_t max_bytes,
                                    bool* truncated) {
   out->clear();
   *truncated = false;
-  bool mid_line = false;  // part of the current line is already taken
-  auto keep = [&](size_t begin, size_t length, bool line_end) {
-    if (out->size() + length + (line_end ? 2 : 0) > max_bytes) {
+  auto keep = [&](const char* data, size_t length) {
+    size_t room = max_bytes - std::min(max_bytes, out->size());
+    if (length > room) {
       *truncated = true;
-      return;
+      length = room;
     }
-    out->append(buffer_, begin, length);
-    if (line_end) out->append("\r\n");
+    out->append(data, length);
   };
+  // Only lines that begin with a dot need a look: the rest is copied in
+  // spans, whatever their length.
+  bool at_line_start = true;
   for (;;) {
-    size_t lf = buffer_.find('\n', start_);
-    if (lf == std::string::npos) {
-      // An endless line: take what has come so far, holding back the last
-      // byte, which may be the CR of a CR LF.
-      size_t pending = buffer_.size() - start_;
-      if (pending > 65536) {
-        size_t begin = start_;
-        if (!mid_line && buffer_[begin] == '.') ++begin;
-        keep(begin, buffer_.size() - 1 - begin, false);
-        start_ = buffer_.size() - 1;
-        mid_line = true;
+    const char* data = buffer_.data();
+    const size_t end = buffer_.size();
+    size_t pos = start_;
+    while (pos < end) {
+      if (at_line_start && data[pos] == '.') {
+        if (pos + 1 >= end) break;  // more bytes needed to tell
+        if (data[pos + 1] == '\n') {
+          start_ = pos + 2;
+          return true;
+        }
+        if (data[pos + 1] == '\r') {
+          if (pos + 2 >= end) break;
+          if (data[pos + 2] == '\n') {
+            start_ = pos + 3;
+            return true;
+          }
+        }
+        ++pos;  // the dot that stuffing added
       }
-      if (!Fill()) return false;
-      continue;
+      const void* hit = ::memmem(data + pos, end - pos, "\n.", 2);
+      size_t span_end = hit ? static_cast<const char*>(hit) - data + 1 : end;
+      keep(data + pos, span_end - pos);
+      at_line_start = data[span_end - 1] == '\n';
+      pos = span_end;
     }
-    size_t begin = start_;
-    size_t end = lf;
-    if (end > begin && buffer_[end - 1] == '\r') --end;
-    start_ = lf + 1;
-    if (!mid_line) {
-      if (end - begin == 1 && buffer_[begin] == '.') return true;
-      if (end > begin && buffer_[begin] == '.') ++begin;
-    }
-    keep(begin, end - begin, true);
-    mid_line = false;
+    start_ = pos;
+    if (!Fill()) return false;
   }
 }
 

@@ -21,8 +21,9 @@ std::chrono::milliseconds NetworkTimeout();
 // Replaces the time-out (tests shorten it); a zero restores the default.
 void SetNetworkTimeout(std::chrono::milliseconds timeout);
 
-// Loads the trusted certificates and prepares TLS; later connections use
-// what was loaded then. Returns false when TLS cannot be prepared.
+// Loads the trusted certificates and prepares TLS, unless that was done
+// already; connections until ReleaseTls use what was loaded then. Returns
+// false when TLS cannot be prepared. StartTls calls it when needed.
 bool InitTls();
 // Forgets what InitTls prepared.
 void ReleaseTls();

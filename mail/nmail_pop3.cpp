@@ -52,9 +52,8 @@ using mirte::mail::State;
 int NMailInitializeWinSock() {
   auto& s = State();
   std::lock_guard lock(s.mutex);
-  if (OPENSSL_init_ssl(0, nullptr) != 1 || !mirte::mail::InitTls()) {
-    return NMAIL_ERR_NOT_INITIALISED;
-  }
+  // The trusted certificates are loaded at the first TLS connection.
+  if (OPENSSL_init_ssl(0, nullptr) != 1) return NMAIL_ERR_NOT_INITIALISED;
   mirte::mail::InitMessageParsing();
   ++s.init_count;
   return 0;
