@@ -63,8 +63,8 @@ RC
 echo "== fetch-all (seconds, peak RSS in KB; median of 3)"
 for n in 1000 10000; do
   /usr/bin/python3 "$top/bench/seed_mailbox.py" "$maildir" "$n" "$MAIL_UID" "$MAIL_GID"
+  size=$(du -sh "$maildir/new" | cut -f1)
   "$build/bench/fetch_bench" raw 127.0.0.1 "$POP3_PORT" "$user" "$POP3_PASSWORD" >/dev/null  # index it
-  size=$(du -sh "$maildir" | cut -f1)
   for channel in plain tls; do
     if [ "$channel" = plain ]; then host=::1; port=$POP3_PORT; tls=off; else host=127.0.0.1; port=$POP3S_PORT; tls=on; fi
     for tool in raw nmail mpop; do
