@@ -40,6 +40,15 @@ void CAutoReplyControl::OnRun() {
   m_ui.DrawStatus(m_bRunning);
 }
 
+void CAutoReplyControl::OnRunCommand() {
+  ResumeAutoStart();
+  OnRun();
+}
+
+void CAutoReplyControl::OnPaintAutoStart(int32_t auto_start) {
+  if (auto_start != 0 && !m_bAutoStartSuspended) OnRun();
+}
+
 void CAutoReplyControl::OnStop() {
   m_ui.KillTimer(m_nTimerId);
   m_bRunning = 0;
@@ -64,6 +73,7 @@ void CAutoReplyControl::OnTimer(uint32_t id) {
   std::string text;
   if (result < 0) {
     text = FailureText(result);
+    m_bAutoStartSuspended = true;
     OnStop();
     m_ui.ShowMessage(text, MessageIcon::kError);
   } else {

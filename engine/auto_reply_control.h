@@ -42,6 +42,19 @@ class CAutoReplyControl {
   void OnCheckNow();
   void OnTimer(uint32_t id);
 
+  // The run command given by the user: it also ends a suspension of the
+  // auto-start rule.
+  void OnRunCommand();
+  // The auto-start rule, applied by every paint of the view: with
+  // `auto_start` on, automatic reply is (re)started, unless a failed cycle
+  // suspended the rule. Without that suspension a failure that persists
+  // would restart at once each time its error box closes, and the user
+  // could never reach the options to turn auto-start off.
+  void OnPaintAutoStart(int32_t auto_start);
+  // Ends the suspension (the user started automatic reply, or changed the
+  // settings).
+  void ResumeAutoStart() { m_bAutoStartSuspended = false; }
+
   // Whether command `id` is available in the current state: 139 only while
   // running, the run, check-now and settings commands only while not; other
   // commands are not this control's to decide (true).
@@ -54,6 +67,9 @@ class CAutoReplyControl {
   // True while a cycle runs: a tick that arrives inside a message box of
   // that cycle does not start another one.
   bool m_bInCycle = false;
+  // A cycle failed since the user last started automatic reply or changed
+  // the settings: paints do not restart it.
+  bool m_bAutoStartSuspended = false;
 
  private:
   void Log(const std::string& text, std::time_t time);

@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 
 PACKAGES=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev libvulkan-dev qt6-translations-l10n fonts-ipafont
+  qt6-base-dev libvulkan-dev libx11-dev qt6-translations-l10n fonts-ipafont
   libgmime-3.0-dev libssl-dev openssl
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   dovecot-core dovecot-pop3d python3 python3-aiosmtpd

@@ -16,19 +16,51 @@ bool CPenwickDoc::OnNewDocument() {
   m_strTitle = Cp932("ミルテ");
   m_bSettingsMode = 1;
   LoadFile(kSettingsFileName);
+  LoadRecordsOnce();
+  return true;
+}
+
+void CPenwickDoc::LoadRecordsOnce() {
   // The records of earlier runs, so that no message is answered twice after
   // a restart. Read once: later re-initialisations keep the records in
   // memory, which every cycle has saved.
-  if (!m_bRecordsRead) {
-    m_bRecordsRead = true;
-    struct stat st;
-    if (::stat(kRecordsFileName, &st) == 0) {
-      m_bSettingsMode = 0;
-      LoadFile(kRecordsFileName);
-      m_bSettingsMode = 1;
-    }
+  if (m_bRecordsRead) return;
+  m_bRecordsRead = true;
+  struct stat st;
+  if (::stat(kRecordsFileName, &st) != 0) return;
+  int32_t mode = m_bSettingsMode;
+  m_bSettingsMode = 0;
+  LoadFile(kRecordsFileName);
+  m_bSettingsMode = mode;
+}
+
+CPenwickDoc::FileResult CPenwickDoc::ReadDocument(const std::string& path) {
+  std::string bytes;
+  if (!ReadWholeFile(path, &bytes)) return FileResult::kCannotOpen;
+  if (bytes.empty()) return FileResult::kDone;
+  Archive ar(bytes);
+  try {
+    Serialize(ar);
+  } catch (const std::exception&) {
+    return FileResult::kBadContent;
   }
-  return true;
+  return FileResult::kDone;
+}
+
+CPenwickDoc::FileResult CPenwickDoc::WriteDocument(const std::string& path) {
+  Archive ar;
+  Serialize(ar);
+  ReplaceOptions options;
+  options.mode = 0600;
+  switch (ReplaceFile(path, ar.bytes(), options)) {
+    case ReplaceResult::kReplaced:
+      return FileResult::kDone;
+    case ReplaceResult::kCannotCreate:
+      return FileResult::kCannotOpen;
+    case ReplaceResult::kWriteFailed:
+      break;
+  }
+  return FileResult::kBadContent;
 }
 
 void CPenwickDoc::SetRecordArraySize(size_t n) {

@@ -48,6 +48,17 @@ class CPenwickDoc {
   // file could not be opened ("ファイル読取りオープン失敗" shown).
   int LoadFile(const std::string& file_name);
 
+  // Reads the records of earlier runs from "RvData.dat", once per document
+  // and only when the file exists (a damaged file is reported). The
+  // document's first initialisation does it; so must any other start.
+  void LoadRecordsOnce();
+
+  // The framework's open and save of a document file (no messages: the
+  // caller reports). An empty file reads as nothing.
+  enum class FileResult { kDone, kCannotOpen, kBadContent };
+  FileResult ReadDocument(const std::string& path);
+  FileResult WriteDocument(const std::string& path);
+
   // The framework's title of the document (CP932).
   const std::string& GetTitle() const { return m_strTitle; }
   void SetTitle(const std::string& title) { m_strTitle = title; }

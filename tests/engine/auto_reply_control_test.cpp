@@ -148,5 +148,33 @@ TEST_F(AutoReplyControlTest, OtherTimersAndTicksInsideACycleRunNothing) {
   EXPECT_EQ(library_.sent.size(), 1u);
 }
 
+TEST_F(AutoReplyControlTest, AutoStartRestartsOnEveryPaintUntilACycleFails) {
+  control_.OnPaintAutoStart(0);
+  EXPECT_TRUE(library_.calls.empty()) << "auto-start off";
+  control_.OnPaintAutoStart(1);
+  control_.OnPaintAutoStart(2);  // any non-zero value is on
+  EXPECT_EQ(control_.m_bRunning, 1);
+  EXPECT_EQ(std::count(library_.calls.begin(), library_.calls.end(), "Init"), 2);
+  EXPECT_EQ(LogLines().size(), 4u) << "two run lines, two result lines";
+
+  // A failure that persists: closing its box repaints, and that paint must
+  // not start the next failing cycle.
+  library_.connect_result = -1;
+  ui_.inside_box = [&] { control_.OnPaintAutoStart(1); };
+  control_.OnTimer(1);
+  control_.OnPaintAutoStart(1);
+  EXPECT_EQ(control_.m_bRunning, 0);
+  EXPECT_EQ(ui_.Boxes().size(), 1u);
+  EXPECT_EQ(std::count(library_.calls.begin(), library_.calls.end(), "Init"), 3);
+
+  // The user's own run command, or new settings, end the suspension.
+  library_.connect_result = 7;
+  control_.OnRunCommand();
+  EXPECT_EQ(control_.m_bRunning, 1);
+  control_.OnStop();
+  control_.OnPaintAutoStart(1);
+  EXPECT_EQ(control_.m_bRunning, 1) << "after a stop the next paint starts it again";
+}
+
 }  // namespace
 }  // namespace mirte
