@@ -175,11 +175,13 @@ void CMainFrame::CreateToolBar() {
     QAction* act = action(id);
     act->setIcon(ToolbarIcon(strip, image));
     m_wndToolBar->addAction(act);
-    QWidget* button = m_wndToolBar->widgetForAction(act);
     std::string tooltip = CommandTooltip(static_cast<unsigned>(id));
-    button->setToolTip(FromCp932(tooltip));
     // Only a command whose text has a tooltip part shows one.
-    if (tooltip.empty()) button->installEventFilter(this);
+    if (tooltip.empty()) {
+      m_wndToolBar->widgetForAction(act)->installEventFilter(this);
+    } else {
+      act->setToolTip(FromCp932(tooltip));
+    }
   }
   connect(m_wndToolBar, &QToolBar::visibilityChanged, this, &CMainFrame::UpdateCommandUI);
 }

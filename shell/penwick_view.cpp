@@ -18,10 +18,7 @@ constexpr int kRunningColumn = 129;
 CPenwickView::CPenwickView(CPenwickDoc& doc, MailLibrary& library, QWidget* parent)
     : QWidget(parent), m_doc(doc), m_control(doc, library, *this) {
   m_timer.setTimerType(Qt::CoarseTimer);
-  connect(&m_timer, &QTimer::timeout, this, [this] {
-    m_control.OnTimer(kPollTimerId);
-    emit stateChanged();
-  });
+  connect(&m_timer, &QTimer::timeout, this, [this] { OnTimer(kPollTimerId); });
 }
 
 void CPenwickView::OnInitialUpdate() {
@@ -48,6 +45,11 @@ void CPenwickView::OnStop() {
 
 void CPenwickView::OnCheckNow() {
   m_control.OnCheckNow();
+  emit stateChanged();
+}
+
+void CPenwickView::OnTimer(uint32_t id) {
+  m_control.OnTimer(id);
   emit stateChanged();
 }
 

@@ -33,12 +33,15 @@ class CPenwickView : public QWidget, public UiPort {
   void OnRun();
   void OnStop();
   void OnCheckNow();
+  // A tick of the polling timer.
+  void OnTimer(uint32_t id);
   // A settings dialog was confirmed: paints may start automatic reply again.
   void SettingsChanged() { m_control.ResumeAutoStart(); }
   bool IsCommandEnabled(int id) const { return m_control.IsCommandEnabled(id); }
 
-  // The picture as it stands, for tests and screenshots.
+  // The picture as it stands, and the polling timer, for tests.
   const QImage& canvas() const { return m_canvas; }
+  const QTimer& poll_timer() const { return m_timer; }
 
   // UiPort.
   void ShowMessage(const std::string& text, MessageIcon icon) override;
