@@ -110,6 +110,10 @@ CMainFrame::CMainFrame(CPenwickView* view) : m_view(view) {
   SetHandler(kCmdRun, [view] { view->OnRun(); });
   SetHandler(kCmdStop, [view] { view->OnStop(); });
   SetHandler(kCmdCheckNow, [view] { view->OnCheckNow(); });
+  SetHandler(kCmdAccountSettings, [view] { view->OnAccountSettings(); });
+  SetHandler(kCmdAutoReplySettings, [view] { view->OnAutoReplySettings(); });
+  SetHandler(kCmdSendConditionSettings, [view] { view->OnSendConditionSettings(); });
+  SetHandler(kCmdOptionSettings, [view] { view->OnOptionSettings(); });
   connect(view, &CPenwickView::stateChanged, this, &CMainFrame::UpdateCommandUI);
   resize(kOuterSize);
   UpdateCommandUI();

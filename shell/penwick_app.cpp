@@ -3,6 +3,7 @@
 #include <QtCore/QFileInfo>
 #include <QtWidgets/QFileDialog>
 
+#include "about_dlg.h"
 #include "main_frame.h"
 #include "penwick_view.h"
 #include "qt_text.h"
@@ -49,6 +50,7 @@ bool CPenwickApp::InitInstance(const QStringList& arguments) {
   m_view = new CPenwickView(m_doc, m_library);
   m_frame = std::make_unique<CMainFrame>(m_view);
   m_port.set_parent(m_frame.get());
+  m_frame->SetHandler(ID_APP_ABOUT, [this] { OnAbout(); });
   m_frame->SetHandler(ID_FILE_NEW, [this] { OnFileNew(); });
   m_frame->SetHandler(ID_FILE_OPEN, [this] { OnFileOpen(); });
   m_frame->SetHandler(ID_FILE_SAVE, [this] { OnFileSave(); });
@@ -69,6 +71,11 @@ bool CPenwickApp::InitInstance(const QStringList& arguments) {
 
 void CPenwickApp::UpdateFrameTitle() {
   m_frame->setWindowTitle(TemplateTitle() + " - " + FromCp932(m_doc.GetTitle()));
+}
+
+void CPenwickApp::OnAbout() {
+  CAboutDlg dlg;
+  dlg.DoModal();
 }
 
 void CPenwickApp::OnFileNew() {

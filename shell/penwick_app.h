@@ -31,6 +31,10 @@ class CPenwickApp : public QObject {
   // program is to end.
   bool InitInstance(const QStringList& arguments);
 
+  // The about box (command 57664); it can be opened while automatic reply
+  // runs.
+  void OnAbout();
+
   // The framework's document commands.
   void OnFileNew();
   void OnFileOpen();

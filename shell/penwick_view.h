@@ -33,6 +33,12 @@ class CPenwickView : public QWidget, public UiPort {
   void OnRun();
   void OnStop();
   void OnCheckNow();
+  // The settings commands: each copies its fields into its dialog and, on
+  // OK, back into the document, which is then saved to "MyData.dat".
+  void OnAccountSettings();
+  void OnAutoReplySettings();
+  void OnSendConditionSettings();
+  void OnOptionSettings();
   // A tick of the polling timer.
   void OnTimer(uint32_t id);
   // A settings dialog was confirmed: paints may start automatic reply again.
