@@ -5,13 +5,21 @@
 #include <QtCore/QSettings>
 #include <QtGui/QImage>
 #include <QtTest/QTest>
+#include <QtWidgets/QCheckBox>
 #include <QtWidgets/QLabel>
+#include <QtWidgets/QLineEdit>
+#include <QtWidgets/QListWidget>
 #include <QtWidgets/QMenuBar>
 #include <QtWidgets/QStatusBar>
 #include <QtWidgets/QToolBar>
 #include <gtest/gtest.h>
 
+#include "about_dlg.h"
+#include "account_dlg.h"
 #include "activity_log.h"
+#include "auto_set_dlg.h"
+#include "option_set_dlg.h"
+#include "snd_condition_dlg.h"
 #include "main_frame.h"
 #include "modal_closer.h"
 #include "penwick_app.h"
@@ -319,6 +327,87 @@ TEST_F(ShellTest, FixedFrameWithToolbarAndStatusBar) {
   frame()->action(59393)->trigger();
   EXPECT_TRUE(frame()->statusBar()->isHidden());
   EXPECT_FALSE(frame()->action(59393)->isChecked());
+}
+
+TEST_F(ShellTest, SettingsCommandsStoreAndSaveOnOkOnly) {
+  WriteSettings(0, 0);
+  Start();
+  const std::string before = testing::ReadFile("MyData.dat");
+  // Cancel: nothing changes.
+  for (int id : {130, 134, 138, 148}) frame()->action(id)->trigger();
+  Settle();
+  EXPECT_EQ(testing::ReadFile("MyData.dat"), before);
+
+  closer_.on_dialog = [](QWidget* dialog) {
+    if (auto* account = qobject_cast<CAccountDlg*>(dialog)) {
+      account->field(1004)->setText("pop.changed.jp");
+      account->field(1007)->setText("new-secret");
+    } else if (auto* reply = qobject_cast<CAutoSetDlg*>(dialog)) {
+      reply->m_listInterval->setCurrentRow(3);
+      reply->m_editSubject->setText(QString::fromUtf8("新しい件名"));
+    } else if (auto* conditions = qobject_cast<CSndConDitionDlg*>(dialog)) {
+      conditions->keyword_check->setChecked(true);
+      conditions->keyword_edit->setText("KW");
+    } else if (auto* options = qobject_cast<COptionSetDlg*>(dialog)) {
+      options->pop3_edit->setText("995");
+      options->apop_check->setChecked(false);
+    }
+    static_cast<DialogBase*>(dialog)->OnOK();
+  };
+  for (int id : {130, 134, 138, 148}) frame()->action(id)->trigger();
+  Settle();
+  testing::RecordingUiPort port;
+  CPenwickDoc saved(port);
+  ASSERT_EQ(saved.LoadFile("MyData.dat"), 1);
+  EXPECT_EQ(saved.GetPop3Server(), "pop.changed.jp");
+  EXPECT_EQ(saved.GetPassword(), "new-secret");
+  EXPECT_EQ(saved.GetMailAddress(), "me@example.jp");
+  EXPECT_EQ(saved.GetInterval(), 3);
+  EXPECT_EQ(saved.GetReplySubject(), Cp932("新しい件名"));
+  EXPECT_EQ(saved.GetKeywordCheck(), 1);
+  EXPECT_EQ(saved.GetKeyword(), "KW");
+  EXPECT_EQ(saved.GetPop3Port(), 995);
+  EXPECT_EQ(saved.GetApop(), 0);
+  EXPECT_EQ(app_->document().GetPop3Port(), 995);
+}
+
+TEST_F(ShellTest, AboutBoxWhileRunningDoesNotStopIt) {
+  WriteSettings(0, 0);
+  Start();
+  frame()->action(136)->trigger();
+  ASSERT_EQ(view()->control().m_bRunning, 1);
+  bool shown = false;
+  closer_.on_dialog = [&](QWidget* dialog) {
+    shown = qobject_cast<CAboutDlg*>(dialog) != nullptr;
+    static_cast<DialogBase*>(dialog)->OnCancel();
+  };
+  EXPECT_TRUE(frame()->action(57664)->isEnabled());
+  frame()->action(57664)->trigger();
+  EXPECT_TRUE(shown);
+  EXPECT_EQ(view()->control().m_bRunning, 1);
+  EXPECT_TRUE(view()->poll_timer().isActive());
+}
+
+TEST_F(ShellTest, OptionsReachableAfterAPersistentFailureWithAutoStart) {
+  WriteSettings(0, 1);
+  library_.connect_result = -1;
+  closer_.on_box = [&](const ModalCloser::Box&) {
+    QTimer::singleShot(0, [this] { view()->repaint(); });
+  };
+  Start();
+  Settle(100);
+  ASSERT_TRUE(frame()->action(148)->isEnabled());
+  closer_.on_dialog = [](QWidget* dialog) {
+    auto* options = qobject_cast<COptionSetDlg*>(dialog);
+    ASSERT_NE(options, nullptr);
+    options->auto_start_check->setChecked(false);
+    options->OnOK();
+  };
+  frame()->action(148)->trigger();
+  view()->repaint();
+  Settle(100);
+  EXPECT_EQ(app_->document().GetAutoStart(), 0);
+  EXPECT_EQ(Inits(library_), 1) << "no cycle after the option was cleared";
 }
 
 }  // namespace
