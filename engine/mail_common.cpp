@@ -57,14 +57,16 @@ int CMailCommon::Pop3GetMail(int number, std::string& out1, std::string& out2,
   m_nBodyLength = 0;
   const int handle = static_cast<int>(m_nPop3Handle);
   int size = m_library.Pop3GetMailSize(handle, number);
-  if (size < 0) {
+  // The body area is not zero-filled (bodies can be large); its last byte
+  // is, so that the length below never reads past it.
+  std::unique_ptr<char[]> body;
+  if (size >= 0) body.reset(new (std::nothrow) char[size_t(size) + 1]);
+  if (size < 0 || !body) {
     result = -1;
   } else {
-    std::unique_ptr<char[]> body(new (std::nothrow) char[size_t(size) + 1]());
-    if (!body) {
-      result = -1;
-    } else if (m_library.Pop3GetMail(handle, number, area[0], area[1], area[2],
-                                     area[3], body.get(), 0, 0) < 0) {
+    body[size] = '\0';
+    if (m_library.Pop3GetMail(handle, number, area[0], area[1], area[2], area[3], body.get(), 0,
+                              0) < 0) {
       result = -1;
     } else {
       m_nBodyLength = static_cast<int32_t>(::strnlen(body.get(), size_t(size) + 1));

@@ -48,11 +48,11 @@ bool PassesConditions(const CPenwickDoc& doc, const std::string& subject, uint32
   return true;
 }
 
-// A refusal that concerns this one recipient, not the server: the cycle
-// notes it and goes on with the next candidate.
-bool RecipientRefused(int send_result) {
-  return send_result == NMAIL_ERR_RECIPIENT || send_result == NMAIL_ERR_BAD_ADDRESS;
-}
+// A refusal that concerns this one recipient, not the server or the
+// settings: the cycle notes it and goes on with the next candidate. (An
+// unsafe recipient never reaches the library; a refused address from it is
+// the user's own, which concerns every reply.)
+bool RecipientRefused(int send_result) { return send_result == NMAIL_ERR_RECIPIENT; }
 
 }  // namespace
 

@@ -17,12 +17,14 @@ enum NMailResult {
   NMAIL_ERR_PROTOCOL = -2,        // the server broke off or answered nonsense
   NMAIL_ERR_AUTH = -3,            // log-in refused
   NMAIL_ERR_TIMEOUT = -4,         // the server did not answer in time
-  NMAIL_ERR_RECIPIENT = -5,       // SMTP: recipient refused permanently (5xx)
+  NMAIL_ERR_RECIPIENT = -5,       // SMTP: no such recipient, permanently (5xx
+                                  // at RCPT about the mailbox, not a policy)
   NMAIL_ERR_TEMPORARY = -6,       // SMTP: temporary failure (4xx)
   NMAIL_ERR_BAD_ADDRESS = -7,     // SMTP: an address unsafe to send to
   NMAIL_ERR_NO_APOP = -8,         // POP3: APOP asked for, no challenge offered
   NMAIL_ERR_TLS = -9,             // TLS or certificate check failed
-  NMAIL_ERR_REJECTED = -10,       // SMTP: message refused permanently (5xx)
+  NMAIL_ERR_REJECTED = -10,       // SMTP: refused permanently for another
+                                  // reason (relaying, policy, content)
   NMAIL_ERR_NOT_INITIALISED = -11,
   NMAIL_ERR_BAD_HANDLE = -12,     // POP3: no such connection
   NMAIL_ERR_NO_MESSAGE = -13,     // POP3: no such message, or fetch failed
@@ -42,7 +44,7 @@ int NMailEndWinSock();
 int NMailPop3Connect(const char* host);
 int NMailPop3ConnectPortNo(const char* host, int port);
 
-// Logs in (APOP when `apop` is 1, else USER/PASS) and returns the number of
+// Logs in (APOP when `apop` is not 0, else USER/PASS) and returns the number of
 // messages, or NMAIL_ERR_TIMEOUT, NMAIL_ERR_AUTH, NMAIL_ERR_NO_APOP,
 // NMAIL_ERR_PROTOCOL, NMAIL_ERR_BAD_HANDLE. On success the user name and
 // password are kept for SMTP authentication until NMailEndWinSock.

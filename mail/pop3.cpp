@@ -117,7 +117,7 @@ int Pop3Session::Authenticate(const std::string& user, const std::string& passwo
                               int apop) {
   if (HasLineBreak(user) || HasLineBreak(password)) return kRefused;
   std::string reply;
-  if (apop == 1) {
+  if (apop != 0) {
     if (apop_challenge_.empty()) return kNoApopChallenge;
     if (!Command("APOP " + user + " " + Md5Hex(apop_challenge_ + password), &reply)) {
       return TimeoutOr(kProtocolError);

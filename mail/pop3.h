@@ -27,7 +27,7 @@ class Pop3Session {
   static std::unique_ptr<Pop3Session> Connect(const std::string& host, int port);
   ~Pop3Session();
 
-  // Logs in with APOP (`apop` 1) or USER/PASS and returns the number of
+  // Logs in with APOP (`apop` not 0) or USER/PASS and returns the number of
   // messages, or one of the codes above.
   int Authenticate(const std::string& user, const std::string& password, int apop);
 

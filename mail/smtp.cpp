@@ -4,6 +4,7 @@
 #include <sys/socket.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 
 #include "nmail.h"
@@ -30,11 +31,20 @@ int SmtpSession::ConnectionFailure() const {
   return conn_->error() == NetError::kTimeout ? NMAIL_ERR_TIMEOUT : NMAIL_ERR_PROTOCOL;
 }
 
-int SmtpSession::FailureOf(int code, bool at_recipient) const {
+int SmtpSession::FailureOf(int code, bool at_recipient, const std::string& text) const {
   if (code == 0) return ConnectionFailure();
   if (code >= 400 && code < 500) return NMAIL_ERR_TEMPORARY;
   if (code == 530 || code == 535) return NMAIL_ERR_AUTH;
-  return at_recipient ? NMAIL_ERR_RECIPIENT : NMAIL_ERR_REJECTED;
+  if (!at_recipient) return NMAIL_ERR_REJECTED;
+  // Only a refusal of the mailbox itself is the recipient's: the enhanced
+  // status 5.1.x (address) or 5.2.x (mailbox), or without one the codes
+  // 550, 551 and 553. "Relaying denied" and other policies (5.7.x, 554)
+  // would refuse every recipient alike.
+  int klass = 0, subject = -1;
+  if (std::sscanf(text.c_str(), "%d.%d.", &klass, &subject) == 2 && klass == 5) {
+    return subject == 1 || subject == 2 ? NMAIL_ERR_RECIPIENT : NMAIL_ERR_REJECTED;
+  }
+  return code == 550 || code == 551 || code == 553 ? NMAIL_ERR_RECIPIENT : NMAIL_ERR_REJECTED;
 }
 
 int SmtpSession::ReadReply(std::string* text) {
@@ -183,13 +193,14 @@ int SmtpSession::Send(const std::string& from, const std::string& to,
 
   // With PIPELINING the envelope and DATA go in one write.
   int mail_code, rcpt_code, data_code;
+  std::string rcpt_text;
   if (esmtp_ && extensions_.count("PIPELINING")) {
     if (!conn_->Write(mail + "\r\n" + rcpt + "\r\nDATA\r\n")) {
       broken_ = true;
       return ConnectionFailure();
     }
     mail_code = ReadReply();
-    rcpt_code = mail_code ? ReadReply() : 0;
+    rcpt_code = mail_code ? ReadReply(&rcpt_text) : 0;
     data_code = rcpt_code ? ReadReply() : 0;
     if (data_code == 354 && (mail_code != 250 || rcpt_code / 100 != 2)) {
       // DATA was accepted although the envelope failed: end it empty.
@@ -197,11 +208,11 @@ int SmtpSession::Send(const std::string& from, const std::string& to,
     }
   } else {
     mail_code = Command(mail);
-    rcpt_code = mail_code == 250 ? Command(rcpt) : -1;
+    rcpt_code = mail_code == 250 ? Command(rcpt, &rcpt_text) : -1;
     data_code = rcpt_code / 100 == 2 ? Command("DATA") : -1;
   }
   if (mail_code != 250) return FailureOf(mail_code, false);
-  if (rcpt_code / 100 != 2) return FailureOf(rcpt_code, true);
+  if (rcpt_code / 100 != 2) return FailureOf(rcpt_code, true, rcpt_text);
   if (data_code != 354) return FailureOf(data_code, false);
 
   std::string stuffed;

@@ -47,7 +47,7 @@ class SmtpSession {
   int ReadReply(std::string* text = nullptr);
   int Command(const std::string& line, std::string* text = nullptr);
   bool Hello();
-  int FailureOf(int code, bool at_recipient) const;
+  int FailureOf(int code, bool at_recipient, const std::string& text = "") const;
   int ConnectionFailure() const;
 
   std::unique_ptr<Connection> conn_;

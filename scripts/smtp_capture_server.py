@@ -71,6 +71,8 @@ class Capture:
             return "550 5.1.1 no such user here"
         if local.startswith("tempfail-"):
             return "451 4.3.0 try again later"
+        if local.startswith("relaydenied-"):
+            return "554 5.7.1 Relay access denied"
         notify = getattr(session, "pending_notify", None)
         envelope.rcpt_tos.append(address + (" " + notify if notify else ""))
         return "250 OK"

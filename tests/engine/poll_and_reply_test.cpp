@@ -285,6 +285,20 @@ TEST_F(PollAndReplyTest, MessagesThatAreNeverAnswered) {
   }
 }
 
+TEST_F(PollAndReplyTest, RefusalsThatConcernEveryReplyStopTheCycle) {
+  // A refused sender address or a policy refusal is not the recipient's
+  // fault: nothing is marked, and the messages wait for the next cycle.
+  for (int refusal : {NMAIL_ERR_BAD_ADDRESS, NMAIL_ERR_REJECTED}) {
+    CPenwickDoc doc(ui_);
+    doc.SetMailAddress("me@example.jp");
+    ScriptedMailLibrary library;
+    library.mailbox = {Msg("a@example.com", "1"), Msg("b@example.com", "2")};
+    library.send_results = {refusal};
+    EXPECT_EQ(PollAndReply(doc, library, ui_), -5);
+    EXPECT_EQ(doc.m_aFlags, (std::vector<uint8_t>{0x01, 0x01})) << refusal;
+  }
+}
+
 TEST_F(PollAndReplyTest, RefusedRecipientIsNotedOnceAndDoesNotStopTheOthers) {
   library_.mailbox = {Msg("gone@example.com", "1"), Msg("b@example.com", "2")};
   library_.send_results = {NMAIL_ERR_RECIPIENT, 1};

@@ -8,6 +8,7 @@
 #include <map>
 #include <vector>
 
+#include "fetch_message.h"
 #include "net.h"
 #include "nmail.h"
 #include "script_server.h"
@@ -39,10 +40,7 @@ void PlainPop3(int fd, const std::string& greeting, int count,
   }
 }
 
-struct Fetched {
-  int size, result;
-  std::string subject, identity, from, body;
-};
+using Fetched = testing::FetchedMail;
 
 class Pop3MisbehavingTest : public ::testing::Test {
  protected:
@@ -55,19 +53,7 @@ class Pop3MisbehavingTest : public ::testing::Test {
     mail::SetNetworkTimeout(std::chrono::milliseconds(0));
   }
 
-  Fetched Get(int handle, int number) {
-    Fetched f{};
-    std::vector<char> areas(4 * 8192);
-    f.size = NMailPop3GetMailSize(handle, number);
-    std::vector<char> body(f.size < 0 ? 1 : static_cast<size_t>(f.size) + 1);
-    f.result = NMailPop3GetMail(handle, number, &areas[0], &areas[8192],
-                                &areas[16384], &areas[24576], body.data(), 0, 0);
-    f.subject = &areas[0];
-    f.identity = &areas[8192];
-    f.from = &areas[16384];
-    f.body = std::string(body.data());
-    return f;
-  }
+  Fetched Get(int handle, int number) { return testing::FetchMessage(handle, number); }
 };
 
 TEST_F(Pop3MisbehavingTest, SilenceAfterTheGreetingIsATimeOut) {

@@ -9,6 +9,7 @@
 #include <thread>
 #include <vector>
 
+#include "fetch_message.h"
 #include "nmail.h"
 #include "test_servers.h"
 #include "text_codec.h"
@@ -19,11 +20,7 @@ namespace {
 
 using testing::TestServers;
 
-struct Fetched {
-  int size = 0;
-  int result = 0;
-  std::string subject, identity, from, header, body;
-};
+using Fetched = testing::FetchedMail;
 
 // One library session: connect, log in, fetch every message, close.
 struct Session {
@@ -40,20 +37,7 @@ struct Session {
   }
   ~Session() { NMailPop3Close(handle); }
 
-  Fetched Get(int number) {
-    Fetched f;
-    std::vector<char> areas(4 * 8192);
-    f.size = NMailPop3GetMailSize(handle, number);
-    std::vector<char> body(f.size < 0 ? 1 : static_cast<size_t>(f.size) + 1);
-    f.result = NMailPop3GetMail(handle, number, &areas[0], &areas[8192],
-                                &areas[16384], &areas[24576], body.data(), 0, 0);
-    f.subject = &areas[0];
-    f.identity = &areas[8192];
-    f.from = &areas[16384];
-    f.header = &areas[24576];
-    f.body = body.data();
-    return f;
-  }
+  Fetched Get(int number) { return testing::FetchMessage(handle, number); }
 };
 
 std::string DovecotLog() {

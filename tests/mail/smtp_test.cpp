@@ -156,6 +156,8 @@ TEST_F(SmtpTest, FailuresHaveTheirOwnResults) {
   const auto& servers = TestServers::Get();
   EXPECT_EQ(Send(servers.smtp_port, "reject-me@example.com", "s", "b"), NMAIL_ERR_RECIPIENT);
   EXPECT_EQ(Send(servers.smtp_port, "tempfail-me@example.com", "s", "b"), NMAIL_ERR_TEMPORARY);
+  // A policy that refuses at RCPT is no fault of this one recipient.
+  EXPECT_EQ(Send(servers.smtp_port, "relaydenied-me@example.com", "s", "b"), NMAIL_ERR_REJECTED);
   // The session stays usable after a refused recipient.
   EXPECT_EQ(Send(servers.smtp_port, "fine@example.com", "s", "b"), NMAIL_SUCCESS);
   EXPECT_EQ(Send(1, "fine@example.com", "s", "b"), NMAIL_ERR_CONNECT);
