@@ -9,6 +9,7 @@ configuration, state and logs, the users' maildirs, and the captured SMTP
 messages. Ports are picked free at start, so several DIRs can run side by
 side. Works as root and as an ordinary user.
 """
+import grp
 import os
 import pwd
 import shutil
@@ -85,9 +86,11 @@ def start_dovecot(d, env):
             for name in files:
                 os.chown(os.path.join(top, name), uid, gid)
     pop3, pop3s = free_port(), free_port()
+    group = grp.getgrgid(os.getegid()).gr_name
     users_line = (f"default_internal_user = dovecot\n"
                   f"default_login_user = dovenull\n") if root else (
                   f"default_internal_user = {me}\n"
+                  f"default_internal_group = {group}\n"
                   f"default_login_user = {me}\n")
     conf = f"""
 base_dir = {d}/run
@@ -134,6 +137,10 @@ remote ::1 {{
   ssl = no
 }}
 """
+    # Without root there is no chroot.
+    no_chroot = "" if root else "  chroot =\n"
+    conf = conf.replace("service pop3-login {\n", "service pop3-login {\n" + no_chroot)
+    conf = conf.replace("service anvil {\n", "service anvil {\n" + no_chroot)
     for sub in ("run", "state"):
         os.makedirs(f"{d}/{sub}", exist_ok=True)
     with open(f"{d}/dovecot.conf", "w") as f:
