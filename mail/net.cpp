@@ -182,8 +182,7 @@ bool Connection::StartTls() {
   }
   // Bytes read before the upgrade belong to the plain-text dialogue; a
   // server that sent more than its reply is not to be trusted.
-  buffer_.clear();
-  start_ = 0;
+  start_ = end_ = 0;
   auto deadline = Deadline();
   for (;;) {
     ERR_clear_error();
@@ -205,76 +204,76 @@ bool Connection::StartTls() {
 
 bool Connection::Fill() {
   constexpr size_t kChunk = 65536;
-  if (start_ > 0 && start_ == buffer_.size()) {
-    buffer_.clear();
-    start_ = 0;
+  if (start_ == end_) {
+    start_ = end_ = 0;
   } else if (start_ > kChunk) {
-    buffer_.erase(0, start_);
+    std::memmove(buffer_.get(), buffer_.get() + start_, end_ - start_);
+    end_ -= start_;
     start_ = 0;
   }
-  size_t old = buffer_.size();
-  buffer_.resize(old + kChunk);
+  if (capacity_ - end_ < kChunk) {
+    size_t capacity = std::max(capacity_ * 2, end_ + kChunk);
+    std::unique_ptr<char[]> grown(new char[capacity]);
+    if (end_ > 0) std::memcpy(grown.get(), buffer_.get(), end_);
+    buffer_ = std::move(grown);
+    capacity_ = capacity;
+  }
+  char* into = buffer_.get() + end_;
+  const size_t room = capacity_ - end_;
   auto deadline = Deadline();
   for (;;) {
     ssize_t n;
     if (ssl_ != nullptr) {
       ERR_clear_error();
       size_t got = 0;
-      int r = SSL_read_ex(ssl_, buffer_.data() + old, kChunk, &got);
+      int r = SSL_read_ex(ssl_, into, room, &got);
       if (r == 1) {
         n = static_cast<ssize_t>(got);
       } else {
         int e = SSL_get_error(ssl_, r);
         if (e == SSL_ERROR_WANT_READ || e == SSL_ERROR_WANT_WRITE) {
-          if (!WaitFor(e == SSL_ERROR_WANT_WRITE, deadline)) break;
+          if (!WaitFor(e == SSL_ERROR_WANT_WRITE, deadline)) return false;
           continue;
         }
-        buffer_.resize(old);
         if (e == SSL_ERROR_ZERO_RETURN) return Fail(NetError::kClosed, "closed");
         return Fail(NetError::kIo, "TLS read failed");
       }
     } else {
-      n = ::recv(fd_, buffer_.data() + old, kChunk, 0);
+      n = ::recv(fd_, into, room, 0);
       if (n < 0) {
         if (errno == EAGAIN || errno == EWOULDBLOCK) {
-          if (!WaitFor(false, deadline)) break;
+          if (!WaitFor(false, deadline)) return false;
           continue;
         }
         if (errno == EINTR) continue;
-        buffer_.resize(old);
         return Fail(NetError::kIo, std::strerror(errno));
       }
     }
-    if (n == 0) {
-      buffer_.resize(old);
-      return Fail(NetError::kClosed, "connection closed");
-    }
-    buffer_.resize(old + static_cast<size_t>(n));
+    if (n == 0) return Fail(NetError::kClosed, "connection closed");
+    end_ += static_cast<size_t>(n);
     return true;
   }
-  buffer_.resize(old);
-  return false;
 }
 
 bool Connection::ReadLine(std::string* line, size_t max_length) {
   size_t searched = start_;
   for (;;) {
-    size_t lf = buffer_.find('\n', searched);
-    if (lf != std::string::npos) {
+    const char* data = buffer_.get();
+    const void* hit = searched < end_ ? std::memchr(data + searched, '\n', end_ - searched) : nullptr;
+    if (hit != nullptr) {
+      size_t lf = static_cast<const char*>(hit) - data;
       size_t end = lf;
-      if (end > start_ && buffer_[end - 1] == '\r') --end;
+      if (end > start_ && data[end - 1] == '\r') --end;
       if (end - start_ > max_length) return Fail(NetError::kTooLong, "line too long");
-      line->assign(buffer_, start_, end - start_);
+      line->assign(data + start_, end - start_);
       start_ = lf + 1;
       return true;
     }
-    if (buffer_.size() - start_ > max_length + 1) {
-      return Fail(NetError::kTooLong, "line too long");
-    }
-    searched = buffer_.size();
-    size_t before = start_;
+    if (end_ - start_ > max_length + 1) return Fail(NetError::kTooLong, "line too long");
+    size_t unread_before = start_;
+    searched = end_;
     if (!Fill()) return false;
-    searched -= before - start_;  // Fill may have moved the unread bytes
+    searched -= unread_before - start_;  // Fill may have moved the unread bytes
   }
 }
 
@@ -294,8 +293,8 @@ bool Connection::ReadDotTerminated(std::string* out, size_t max_bytes,
   // spans, whatever their length.
   bool at_line_start = true;
   for (;;) {
-    const char* data = buffer_.data();
-    const size_t end = buffer_.size();
+    const char* data = buffer_.get();
+    const size_t end = end_;
     size_t pos = start_;
     while (pos < end) {
       if (at_line_start && data[pos] == '.') {

@@ -72,8 +72,12 @@ class Connection {
   int fd_;
   std::string host_;
   SSL* ssl_ = nullptr;
-  std::string buffer_;
-  size_t start_ = 0;  // first unread byte in buffer_
+  // Bytes read and not yet taken: buffer_[start_, end_). The buffer is not
+  // zero-filled when it grows; it is read into directly.
+  std::unique_ptr<char[]> buffer_;
+  size_t capacity_ = 0;
+  size_t start_ = 0;
+  size_t end_ = 0;
   NetError error_ = NetError::kNone;
   std::string error_text_;
 };
