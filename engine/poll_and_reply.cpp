@@ -36,6 +36,7 @@ struct Record {
 struct Fetched {
   std::string subject;
   bool must_not_answer = false;
+  bool failed = false;  // the fetch failed: what the message is, is unknown
 };
 
 bool PassesConditions(const CPenwickDoc& doc, const std::string& subject, uint32_t length) {
@@ -94,7 +95,18 @@ int PollAndReply(CPenwickDoc& doc, MailLibrary& library, UiPort& ui) {
   std::vector<Fetched> fetched(n);
   for (size_t i = 0; i < n; ++i) {
     std::string subject, tag, from, auto_headers;
-    mail.Pop3GetMail(static_cast<int>(i + 1), subject, tag, from, auto_headers);
+    if (mail.Pop3GetMail(static_cast<int>(i + 1), subject, tag, from, auto_headers) < 0) {
+      // Unknown this time (the connection may have broken off): the record
+      // at this position is kept, so that no answered message is forgotten,
+      // and the message is no reply candidate until a cycle has read it.
+      fetched[i].failed = true;
+      if (i < doc.m_aFrom.size()) {
+        records[i] = {doc.m_aFrom[i], doc.m_aMailTag[i], doc.m_aBodyLength[i], doc.m_aFlags[i]};
+      } else {
+        records[i] = {std::string(), std::string(), 0, kFlagRecorded};
+      }
+      continue;
+    }
     fetched[i].subject = std::move(subject);
     fetched[i].must_not_answer = MustNotAnswer(auto_headers, from, own_address);
     std::string key = key_of(tag, from);
@@ -132,7 +144,9 @@ int PollAndReply(CPenwickDoc& doc, MailLibrary& library, UiPort& ui) {
   const std::string reply_body = doc.GetReplyBody();
   for (size_t i = 0; i < n; ++i) {
     if (doc.m_aFlags[i] & kFlagReplied) continue;
-    if (fetched[i].must_not_answer || !mail::IsSafeAddress(doc.m_aFrom[i])) continue;
+    if (fetched[i].failed || fetched[i].must_not_answer || !mail::IsSafeAddress(doc.m_aFrom[i])) {
+      continue;
+    }
     if (!PassesConditions(doc, fetched[i].subject, doc.m_aBodyLength[i])) continue;
     int sent = mail.SmtpSendMailPortNo(server, reply_subject, reply_body, own_address,
                                        doc.m_aFrom[i], doc.GetSmtpPort());

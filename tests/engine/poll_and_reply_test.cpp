@@ -236,6 +236,27 @@ TEST_F(PollAndReplyTest, RecordsFollowTheirMessages) {
   }
 }
 
+TEST_F(PollAndReplyTest, FailedFetchForgetsNothing) {
+  // The connection breaks off in the middle of a cycle: message 2 cannot be
+  // read. Its record stays, and it is not answered a second time later.
+  library_.mailbox = {Msg("a@example.com", "1"), Msg("b@example.com", "2"),
+                      Msg("c@example.com", "3")};
+  EXPECT_EQ(Cycle(), 3);
+  library_.sent.clear();
+  library_.mailbox[1].fetch_fails = true;
+  library_.mailbox[2].size_fails = true;
+  library_.mailbox.push_back(Msg("d@example.com", "4"));
+  library_.mailbox[3].fetch_fails = true;
+  EXPECT_EQ(Cycle(), 4);
+  EXPECT_TRUE(library_.sent.empty());
+  EXPECT_EQ(doc_.m_aFrom, (std::vector<std::string>{"a@example.com", "b@example.com",
+                                                    "c@example.com", ""}));
+  EXPECT_EQ(doc_.m_aFlags, (std::vector<uint8_t>{0x11, 0x11, 0x11, 0x01}));
+  for (auto& m : library_.mailbox) m.fetch_fails = m.size_fails = false;
+  EXPECT_EQ(Cycle(), 4);
+  EXPECT_EQ(SentTo(), std::vector<std::string>{"d@example.com"});
+}
+
 TEST_F(PollAndReplyTest, MessagesThatAreNeverAnswered) {
   struct Case {
     const char* name;
