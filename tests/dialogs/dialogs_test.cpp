@@ -172,6 +172,25 @@ TEST_F(DialogTest, AutoReplyDialog) {
   EXPECT_EQ(dlg.m_nInterval, 4);
 }
 
+TEST_F(DialogTest, AutoReplyDialogEnterInTheListAccepts) {
+  CAutoSetDlg dlg;
+  dlg.m_nInterval = 2;
+  ShowActive(dlg);
+  EXPECT_EQ(dlg.m_listInterval->currentRow(), 2);
+  QTest::keyClick(dlg.m_listInterval, Qt::Key_Down);
+  QTest::keyClick(dlg.m_listInterval, Qt::Key_Return);
+  EXPECT_EQ(dlg.result(), DialogBase::IDOK);
+  EXPECT_EQ(dlg.m_nInterval, 3);
+
+  CAutoSetDlg cancelled;
+  cancelled.m_nInterval = 1;
+  ShowActive(cancelled);
+  QTest::keyClick(cancelled.m_listInterval, Qt::Key_Down);
+  QTest::keyClick(cancelled.m_listInterval, Qt::Key_Escape);
+  EXPECT_EQ(cancelled.result(), DialogBase::IDCANCEL);
+  EXPECT_EQ(cancelled.m_nInterval, 1) << "the member is set only by OK";
+}
+
 TEST_F(DialogTest, AutoReplyDialogBodyLimitAndStrayInterval) {
   struct Case {
     std::string body;
