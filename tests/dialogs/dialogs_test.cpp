@@ -1,6 +1,7 @@
 // The settings dialogs and the about box, offscreen.
 #include <QtTest/QTest>
 #include <QtWidgets/QApplication>
+#include <QtWidgets/QAbstractButton>
 #include <QtWidgets/QCheckBox>
 #include <QtWidgets/QLabel>
 #include <QtWidgets/QLineEdit>
@@ -316,6 +317,47 @@ TEST_F(DialogTest, OptionsDialogShowsStoredValuesAsTheyAre) {
   EXPECT_EQ(dlg.m_nSmtpPort, 587u);
   EXPECT_EQ(dlg.m_bApop, 0);
   EXPECT_EQ(dlg.m_bAutoStart, 1);
+}
+
+// The names of the controls in tab order, starting at the focused one.
+std::vector<std::string> TabOrder(QWidget& dialog) {
+  std::vector<std::string> names;
+  QWidget* start = dialog.focusWidget();
+  QWidget* w = start;
+  for (int i = 0; w != nullptr && i < 12; ++i) {
+    if (auto* button = qobject_cast<QAbstractButton*>(w)) {
+      names.push_back(button->text().toStdString());
+    } else if (qobject_cast<QLineEdit*>(w)) {
+      names.push_back("edit");
+    } else if (qobject_cast<QPlainTextEdit*>(w)) {
+      names.push_back("body");
+    } else if (qobject_cast<QListWidget*>(w)) {
+      names.push_back("list");
+    }
+    do {
+      w = w->nextInFocusChain();
+    } while (w != start && !(w->focusPolicy() & Qt::TabFocus));
+    if (w == start) break;
+  }
+  return names;
+}
+
+TEST_F(DialogTest, FocusStartsWhereTheToolkitPutsItAndTabFollowsTheTemplates) {
+  CAccountDlg account;
+  ShowActive(account);
+  EXPECT_EQ(TabOrder(account), (std::vector<std::string>{"OK", "キャンセル", "edit", "edit",
+                                                         "edit", "edit", "edit"}));
+  CSndConDitionDlg conditions;
+  ShowActive(conditions);
+  EXPECT_EQ(TabOrder(conditions), (std::vector<std::string>{"OK", "キャンセル", "edit",
+                                                            "見出しキーワド", "本文空メール"}));
+  COptionSetDlg options;
+  ShowActive(options);
+  EXPECT_EQ(TabOrder(options), (std::vector<std::string>{"OK", "edit", "edit", "APOP使用",
+                                                         "キャンセル", "起動時に自動返信実行する。"}));
+  CAutoSetDlg reply;
+  ShowActive(reply);
+  EXPECT_EQ(TabOrder(reply), (std::vector<std::string>{"list", "edit", "body", "OK", "キャンセル"}));
 }
 
 TEST_F(DialogTest, AboutBox) {
