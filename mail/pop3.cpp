@@ -186,8 +186,7 @@ void Pop3Session::TopUpPipeline(int after) {
   if (!batch.empty() && !conn_->Write(batch)) broken_ = true;
 }
 
-bool Pop3Session::ReadRetr(int number, std::string* raw, bool* ok) {
-  (void)number;
+bool Pop3Session::ReadRetr(std::string* raw, bool* ok) {
   in_flight_.pop_front();
   std::string reply;
   if (!ReadStatus(&reply)) return false;
@@ -214,7 +213,7 @@ int Pop3Session::FetchSize(int number) {
   std::string raw;
   bool ok = false;
   while (!in_flight_.empty() && in_flight_.front() != number) {
-    if (!ReadRetr(in_flight_.front(), &raw, &ok)) return -1;
+    if (!ReadRetr(&raw, &ok)) return -1;
   }
   if (in_flight_.empty()) {
     next_to_send_ = number;
@@ -222,7 +221,7 @@ int Pop3Session::FetchSize(int number) {
     next_to_send_ = number + 1;
   }
   TopUpPipeline(number);
-  if (broken_ || !ReadRetr(number, &raw, &ok) || !ok) return -1;
+  if (broken_ || !ReadRetr(&raw, &ok) || !ok) return -1;
 
   ParseMessage(raw, &current_);
   current_number_ = number;

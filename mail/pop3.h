@@ -56,7 +56,9 @@ class Pop3Session {
   void ReadUniqueIds();
   bool SendRetr(int number);
   void TopUpPipeline(int after);
-  bool ReadRetr(int number, std::string* raw, bool* ok);
+  // Reads the reply to the oldest RETR in flight: `ok` tells +OK, and the
+  // message goes to `raw`. False when the dialogue broke off.
+  bool ReadRetr(std::string* raw, bool* ok);
   int TimeoutOr(int code) const;
 
   std::unique_ptr<Connection> conn_;
