@@ -6,12 +6,12 @@
 #  - 1,000 replies to Postfix's smtp-sink: our library against smtp-source,
 #    one message per connection and all over one connection;
 #  - one full cycle (mirte-cli check) with nothing and with 1,000 to answer.
-# Needs the packages of scripts/setup.sh plus mpop and postfix; run it from a
+# Needs the packages of scripts/setup.sh (it adds mpop, postfix, bc, time); run it from a
 # built tree: bash bench/run_mail_benchmarks.sh [build-dir]
 set -euo pipefail
 top="$(cd "$(dirname "$0")/.." && pwd)"
 build="$(cd "${1:-$top/build}" && pwd)"
-for p in mpop postfix; do
+for p in mpop postfix bc time; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || {
     echo "installing $p"; DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "$p" >/dev/null; }
 done
