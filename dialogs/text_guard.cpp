@@ -9,10 +9,10 @@
 
 namespace mirte {
 
-std::string Cp932WithCrLf(const QString& text) {
+std::string Cp932WithCrLf(const QString& text, bool* lossless) {
   QString crlf = text;
   crlf.replace("\r\n", "\n").replace('\n', "\r\n");
-  return ToCp932(crlf);
+  return ToCp932(crlf, lossless);
 }
 
 TextGuard::TextGuard(QLineEdit* edit, size_t limit, Check check, QString check_message)
@@ -29,7 +29,7 @@ TextGuard::TextGuard(QPlainTextEdit* edit, size_t limit)
 QString TextGuard::Text() const { return line_ ? line_->text() : text_->toPlainText(); }
 
 std::string TextGuard::Cp932Text() const {
-  return line_ ? ToCp932(line_->text()) : Cp932WithCrLf(text_->toPlainText());
+  return Cp932WithCrLf(Text());
 }
 
 void TextGuard::SetCp932Text(const std::string& cp932) {
@@ -41,6 +41,7 @@ void TextGuard::SetCp932Text(const std::string& cp932) {
     text_->setPlainText(QString(text).replace("\r\n", "\n"));
   }
   accepted_ = Text();
+  accepted_bytes_ = Cp932WithCrLf(accepted_).size();
   restoring_ = false;
 }
 
@@ -65,8 +66,7 @@ void TextGuard::Changed() {
   if (restoring_) return;
   QString text = Text();
   bool lossless = true;
-  std::string cp932 = line_ ? ToCp932(text, &lossless) : Cp932WithCrLf(text);
-  if (text_) ToCp932(text, &lossless);
+  std::string cp932 = Cp932WithCrLf(text, &lossless);
   QString message;
   if (!lossless) {
     message = QString::fromUtf8(
@@ -74,7 +74,7 @@ void TextGuard::Changed() {
   } else if (check_ && !check_(cp932)) {
     message = check_message_;
   } else if (limit_ > 0 && cp932.size() > limit_ &&
-             cp932.size() > Cp932WithCrLf(accepted_).size()) {
+             cp932.size() > accepted_bytes_) {
     // Past the limit the field takes nothing more, as the toolkit's limit
     // does (silently).
     Restore();
@@ -82,6 +82,7 @@ void TextGuard::Changed() {
   }
   if (message.isEmpty()) {
     accepted_ = text;
+    accepted_bytes_ = cp932.size();
     return;
   }
   Restore();

@@ -39,11 +39,13 @@ class TextGuard : public QObject {
   size_t limit_;
   Check check_;
   QString check_message_;
-  QString accepted_;
+  QString accepted_;            // the last text that passed
+  size_t accepted_bytes_ = 0;   // its length in CP932 bytes
   bool restoring_ = false;
 };
 
-// The text of a multi-line field as CP932 with CR LF line breaks.
-std::string Cp932WithCrLf(const QString& text);
+// A field's text as CP932 with CR LF line breaks; `lossless`, when given,
+// tells whether every character had a CP932 form.
+std::string Cp932WithCrLf(const QString& text, bool* lossless = nullptr);
 
 }  // namespace mirte
